@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -26,19 +27,48 @@ using SteadyClock = std::chrono::steady_clock;
 // the time-out may still go out later: the writer keeps its own copy, so the
 // caller's buffer is never touched after write_report returned, and the next
 // write waits until the writer is free again.
+//
+// A stream hands the writer one report after the other. Both sides first
+// wait for the other by yielding for a few tens of microseconds before they
+// sleep on the condition variable, so a stream does not pay two thread
+// wake-ups per report; an idle link sleeps and costs nothing.
+constexpr std::chrono::microseconds HIDRAW_WRITER_SPIN{100};
+constexpr std::chrono::microseconds HIDRAW_CALLER_SPIN{50};
+
 struct HidrawWriter {
     int fd = -1;
-    std::mutex mutex;
+    std::mutex mutex;  // only for sleeping on changed
     std::condition_variable changed;
     std::vector<std::uint8_t> report;  // the writer's copy, sized once
     std::size_t length = 0;
-    std::uint64_t submitted = 0;
-    std::uint64_t completed = 0;
-    HidIoStatus result = HidIoStatus::ok;
-    bool stop = false;
+    std::atomic<std::uint64_t> submitted{0};
+    std::atomic<std::uint64_t> completed{0};
+    std::atomic<HidIoStatus> result{HidIoStatus::ok};
+    std::atomic<bool> stop{false};
 
     ~HidrawWriter() {
         if (fd >= 0) ::close(fd);
+    }
+
+    // Wakes whoever sleeps on changed; the lock orders it after their check.
+    void wake() {
+        { std::lock_guard<std::mutex> lock(mutex); }
+        changed.notify_all();
+    }
+
+    // Yields until done() or spin has passed, then sleeps until done() or
+    // deadline. False at the deadline.
+    template <class Done>
+    bool await(Done done, std::chrono::microseconds spin, SteadyClock::time_point deadline) {
+        const SteadyClock::time_point spin_end = std::min(deadline, SteadyClock::now() + spin);
+        while (!done()) {
+            if (SteadyClock::now() >= spin_end) {
+                std::unique_lock<std::mutex> lock(mutex);
+                return changed.wait_until(lock, deadline, done);
+            }
+            std::this_thread::yield();
+        }
+        return true;
     }
 };
 
@@ -49,21 +79,21 @@ void hidraw_writer_run(std::shared_ptr<HidrawWriter> w) {
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, nullptr);
 
-    std::unique_lock<std::mutex> lock(w->mutex);
+    std::uint64_t done = 0;
+    const auto work = [&] { return w->stop.load() || w->submitted.load(std::memory_order_acquire) != done; };
     for (;;) {
-        w->changed.wait(lock, [&] { return w->stop || w->submitted != w->completed; });
-        if (w->submitted == w->completed) break;  // stopping, nothing pending
-        const std::size_t length = w->length;
-        lock.unlock();
+        w->await(work, HIDRAW_WRITER_SPIN, SteadyClock::time_point::max());
+        const std::uint64_t next = w->submitted.load(std::memory_order_acquire);
+        if (next == done) break;  // stopping, nothing pending
         ssize_t n;
         do {
-            n = ::write(w->fd, w->report.data(), length);
+            n = ::write(w->fd, w->report.data(), w->length);
         } while (n < 0 && errno == EINTR);
-        lock.lock();
-        w->result = n == static_cast<ssize_t>(length) ? HidIoStatus::ok : HidIoStatus::error;
-        w->completed = w->submitted;
-        w->changed.notify_all();
-        if (w->stop) break;
+        w->result.store(n == static_cast<ssize_t>(w->length) ? HidIoStatus::ok : HidIoStatus::error);
+        done = next;
+        w->completed.store(done, std::memory_order_release);
+        w->wake();
+        if (w->stop.load()) break;
     }
 }
 
@@ -74,16 +104,11 @@ public:
           output_lengths_(table.length[HID_REPORT_OUTPUT]), thread_(std::move(thread)) {}
 
     ~HidrawDevice() override {
-        bool busy;
-        {
-            std::lock_guard<std::mutex> lock(writer_->mutex);
-            writer_->stop = true;
-            busy = writer_->submitted != writer_->completed;
-            writer_->changed.notify_all();
-        }
+        writer_->stop.store(true);
+        writer_->wake();
         // A write still blocked in the kernel is not waited for: the writer
         // closes the node when it returns.
-        if (busy) {
+        if (writer_->submitted.load() != writer_->completed.load()) {
             thread_.detach();
         } else {
             thread_.join();
@@ -99,15 +124,17 @@ public:
 
         const SteadyClock::time_point deadline = SteadyClock::now() + std::chrono::milliseconds(timeout_ms);
         HidrawWriter& w = *writer_;
-        std::unique_lock<std::mutex> lock(w.mutex);
-        const auto idle = [&] { return w.submitted == w.completed; };
-        if (!w.changed.wait_until(lock, deadline, idle)) return HidIoStatus::timeout;
+        const auto idle = [&] {
+            return w.completed.load(std::memory_order_acquire) == w.submitted.load(std::memory_order_relaxed);
+        };
+        // Only this thread submits, so once idle the writer stays idle.
+        if (!w.await(idle, HIDRAW_CALLER_SPIN, deadline)) return HidIoStatus::timeout;
         std::memcpy(w.report.data(), report, wanted);
         w.length = wanted;
-        ++w.submitted;
-        w.changed.notify_all();
-        if (!w.changed.wait_until(lock, deadline, idle)) return HidIoStatus::timeout;
-        return w.result;
+        w.submitted.fetch_add(1, std::memory_order_release);
+        w.wake();
+        if (!w.await(idle, HIDRAW_CALLER_SPIN, deadline)) return HidIoStatus::timeout;
+        return w.result.load();
     }
 
     HidIoStatus read_report(std::uint8_t* buffer, std::size_t capacity, std::size_t* received,
