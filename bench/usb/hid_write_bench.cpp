@@ -5,6 +5,9 @@
 //   HidWrite/Hidraw      - the hidraw backend's real I/O path (writer thread,
 //                          per-ID length) on a SOCK_SEQPACKET socket pair,
 //                          drained by a reader thread
+//   SocketFloor          - bare write(2) of the same reports on the same
+//                          socket pair, without backend or writer thread:
+//                          what the machine's system calls cost alone
 // A high-speed USB microframe is 125 us; the hidraw path should stay under
 // 5 us per report.
 #include <benchmark/benchmark.h>
@@ -151,6 +154,36 @@ void BM_HidWrite_Hidraw(benchmark::State& state) {
     std::filesystem::remove_all(root, ec);
 }
 BENCHMARK(BM_HidWrite_Hidraw)->Name("HidWrite/Hidraw")->UseRealTime();
+
+void BM_SocketFloor(benchmark::State& state) {
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, pair) != 0) {
+        state.SkipWithError("socketpair failed");
+        return;
+    }
+    std::thread drain([fd = pair[1]] {
+        std::uint8_t buffer[2048];
+        while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+        }
+    });
+    std::vector<std::uint8_t> report(1025, 0x5A);
+    report[0] = 2;
+    for (auto _ : state) {
+        for (int i = 0; i < REPORTS; ++i) {
+            if (::write(pair[0], report.data(), report.size()) != static_cast<ssize_t>(report.size())) {
+                state.SkipWithError("write failed");
+                break;
+            }
+        }
+    }
+    state.counters["per_report"] =
+        benchmark::Counter(REPORTS, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    ::close(pair[0]);
+    ::shutdown(pair[1], SHUT_RDWR);
+    drain.join();
+    ::close(pair[1]);
+}
+BENCHMARK(BM_SocketFloor)->Name("HidWrite/SocketFloor")->UseRealTime();
 
 }  // namespace
 

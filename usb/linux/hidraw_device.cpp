@@ -33,7 +33,7 @@ using SteadyClock = std::chrono::steady_clock;
 // sleep on the condition variable, so a stream does not pay two thread
 // wake-ups per report; an idle link sleeps and costs nothing.
 constexpr std::chrono::microseconds HIDRAW_WRITER_SPIN{100};
-constexpr std::chrono::microseconds HIDRAW_CALLER_SPIN{50};
+constexpr std::chrono::microseconds HIDRAW_CALLER_SPIN{200};
 
 struct HidrawWriter {
     int fd = -1;
