@@ -10,7 +10,7 @@ constexpr std::uint32_t BUTTON = CTL_TABSTOP | CTL_PUSHBUTTON;
 constexpr std::uint32_t FIELD = CTL_BORDER | CTL_TABSTOP | CTL_AUTOHSCROLL;
 constexpr std::uint32_t CHECK = CTL_TABSTOP | CTL_AUTOCHECKBOX;
 
-constexpr ControlSpec kMainControls[] = {
+constexpr ControlEntry kMainControls[] = {
     {IDC_TARGET, K::drop_down_list, u"", 41, 29, 54, 30, LIST, 0, 0},
     {N, K::label, u"TARGET", 12, 31, 27, 8, LABEL, 0, 0},
     {N, K::label, u"DDR Density", 13, 47, 41, 8, LABEL, 0, 0},
@@ -69,7 +69,7 @@ constexpr ControlSpec kMainControls[] = {
 };
 static_assert(sizeof(kMainControls) / sizeof(kMainControls[0]) == 52);
 
-constexpr ControlSpec kAboutControls[] = {
+constexpr ControlEntry kAboutControls[] = {
     {N, K::icon, u"", 14, 14, 20, 20, CTL_ICON, 0, IDR_MAINFRAME},
     {N, K::label, u"Orvane, Version2.2.0", 42, 14, 114, 8, CTL_GROUP | CTL_LEFT | CTL_NOPREFIX, 0,
      0},
@@ -77,7 +77,7 @@ constexpr ControlSpec kAboutControls[] = {
      CTL_GROUP | CTL_TABSTOP | CTL_DEFPUSHBUTTON, 0, 0},
 };
 
-const DialogTemplateSpec kMainWindow = {
+const DialogTemplate kMainWindow = {
     IDD_ORVANE_DIALOG,
     u"Brenlow DDR Test Tool",
     365,
@@ -91,7 +91,7 @@ const DialogTemplateSpec kMainWindow = {
     kMainControls,
 };
 
-const DialogTemplateSpec kAboutBox = {
+const DialogTemplate kAboutBox = {
     IDD_ABOUTBOX,
     u"About Brenlow Orvane",
     170,
@@ -107,12 +107,12 @@ const DialogTemplateSpec kAboutBox = {
 
 }  // namespace
 
-const DialogTemplateSpec& main_window_template() { return kMainWindow; }
-const DialogTemplateSpec& about_box_template() { return kAboutBox; }
+const DialogTemplate& main_window_template() { return kMainWindow; }
+const DialogTemplate& about_box_template() { return kAboutBox; }
 
-const ControlSpec* find_control(const DialogTemplateSpec& tmpl, int id) {
+const ControlEntry* find_control(const DialogTemplate& tmpl, int id) {
     if (id == IDC_NO_ID) return nullptr;
-    for (const ControlSpec& c : tmpl.controls)
+    for (const ControlEntry& c : tmpl.controls)
         if (c.id == id) return &c;
     return nullptr;
 }

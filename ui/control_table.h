@@ -46,7 +46,7 @@ constexpr std::uint32_t FRAME_SETFONT = 1u << 6;      // DS_SETFONT
 constexpr std::uint32_t FRAME_FIXEDSYS = 1u << 7;     // DS_FIXEDSYS
 constexpr std::uint32_t FRAME_EX_APPWINDOW = 1u << 0; // WS_EX_APPWINDOW
 
-struct ControlSpec {
+struct ControlEntry {
     int id;  // IDC_NO_ID for labels, group boxes and the About box's icon and text
     ControlKind kind;
     const char16_t* caption;  // empty when the control has none
@@ -56,7 +56,7 @@ struct ControlSpec {
     int icon_resource;  // the icon a ControlKind::icon shows, else 0
 };
 
-struct DialogTemplateSpec {
+struct DialogTemplate {
     int id;
     const char16_t* caption;
     int cx, cy;  // client area, dialog units
@@ -66,7 +66,7 @@ struct DialogTemplateSpec {
     std::uint32_t frame_styles;
     std::uint32_t frame_ex_styles;
     bool has_default_button;
-    std::span<const ControlSpec> controls;
+    std::span<const ControlEntry> controls;
 };
 
 // The application's name: the caption of every message box without its own.
@@ -74,9 +74,9 @@ constexpr const char16_t* APP_NAME = u"Orvane";
 // String 101: the system-menu item of the About box.
 constexpr const char16_t* ABOUT_MENU_TEXT = u"&About Orvane...";
 
-const DialogTemplateSpec& main_window_template();  // template 102, 52 controls
-const DialogTemplateSpec& about_box_template();    // template 100, 3 controls
+const DialogTemplate& main_window_template();  // template 102, 52 controls
+const DialogTemplate& about_box_template();    // template 100, 3 controls
 // The control of the given id on the template, or nullptr.
-const ControlSpec* find_control(const DialogTemplateSpec& tmpl, int id);
+const ControlEntry* find_control(const DialogTemplate& tmpl, int id);
 // The string resource of that id ("" when there is none).
 const char16_t* load_string(int id);

@@ -6,12 +6,12 @@
 #include "ui/control_table.h"
 
 TEST(ControlTable, TemplatesAndIds) {
-    const DialogTemplateSpec& main = main_window_template();
+    const DialogTemplate& main = main_window_template();
     EXPECT_EQ(main.id, IDD_ORVANE_DIALOG);
     EXPECT_EQ(main.controls.size(), 52u);
     std::set<int> ids;
     int labels_and_groups = 0;
-    for (const ControlSpec& c : main.controls) {
+    for (const ControlEntry& c : main.controls) {
         if (c.id == IDC_NO_ID) {
             ++labels_and_groups;
             EXPECT_TRUE(c.kind == ControlKind::label || c.kind == ControlKind::group_box);
@@ -24,12 +24,12 @@ TEST(ControlTable, TemplatesAndIds) {
     EXPECT_EQ(*ids.rbegin(), 1043);
     EXPECT_EQ(labels_and_groups, 19);
 
-    const ControlSpec* stress_save = find_control(main, IDC_SAVE_STRESS);
+    const ControlEntry* stress_save = find_control(main, IDC_SAVE_STRESS);
     ASSERT_TRUE(stress_save);
     EXPECT_EQ(std::u16string(main.controls[19].caption), u"DDR Stess Test");
     EXPECT_EQ(main.controls[20].id, IDC_SAVE_STRESS);
 
-    const DialogTemplateSpec& about = about_box_template();
+    const DialogTemplate& about = about_box_template();
     EXPECT_EQ(about.controls.size(), 3u);
     EXPECT_EQ(std::u16string(about.controls[1].caption), u"Orvane, Version2.2.0");
     EXPECT_EQ(std::u16string(load_string(IDS_ABOUTBOX)), u"&About Orvane...");

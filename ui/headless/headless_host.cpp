@@ -18,15 +18,15 @@ bool is_edit(const HeadlessControl& c) { return c.kind == ControlKind::edit; }
 }  // namespace
 
 HeadlessHost::HeadlessHost() {
-    for (const ControlSpec& spec : main_window_template().controls) {
-        if (spec.id == IDC_NO_ID) continue;
+    for (const ControlEntry& entry : main_window_template().controls) {
+        if (entry.id == IDC_NO_ID) continue;
         HeadlessControl c;
-        c.id = spec.id;
-        c.kind = spec.kind;
-        c.styles = spec.styles;
-        c.text = spec.caption;
-        controls_[spec.id] = c;
-        if (spec.styles & CTL_TABSTOP) tab_order_.push_back(spec.id);
+        c.id = entry.id;
+        c.kind = entry.kind;
+        c.styles = entry.styles;
+        c.text = entry.caption;
+        controls_[entry.id] = c;
+        if (entry.styles & CTL_TABSTOP) tab_order_.push_back(entry.id);
     }
 }
 
