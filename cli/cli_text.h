@@ -1,0 +1,13 @@
+// Small text helpers of orvane-cli.
+#pragma once
+
+#include <string>
+
+// The catalogue's wide text as UTF-8.
+std::string cli_utf8(const char16_t* text);
+
+// Index of the target whose name matches, ignoring letter case; -1 if none.
+int cli_find_target(const std::string& name);
+
+// The catalogue's target names, separated by ", ".
+std::string cli_target_names();
