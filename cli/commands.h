@@ -18,3 +18,4 @@ using CommandRun = std::function<int()>;
 
 void cmd_targets_add(CLI::App& app, CommandRun* run);
 void cmd_check_script_add(CLI::App& app, CommandRun* run);
+void cmd_run_add(CLI::App& app, CommandRun* run);

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     CommandRun run;
     cmd_targets_add(app, &run);
     cmd_check_script_add(app, &run);
+    cmd_run_add(app, &run);
 
     try {
         app.parse(argc, argv);
