@@ -225,17 +225,70 @@ TEST_F(LinkTest, ReceiveLoopShowsTextWholeAndPostsStatus) {
     EXPECT_EQ(text(IDC_OUTPUT), want);
 }
 
-TEST_F(LinkTest, ThreadThatCannotStartLeavesTheLinkDown) {
-    write_file("good.inc", "");
-    write_file("bin/ddr-test-kt310.bin", "FW");
-    host.set_text(IDC_SCRIPT_PATH, u"good.inc");
+// Reply words of a boot ROM that accepts everything, little endian.
+void queue_rom_session(FakeDeviceState& st, std::uint32_t security) {
+    auto word = [&](std::uint32_t w) {
+        st.queue_report({static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
+                         static_cast<std::uint8_t>(w >> 16), static_cast<std::uint8_t>(w >> 24)},
+                        65);
+    };
+    word(security);  // security query
+    word(0);
+    word(security);  // image
+    word(0x88888888u);
+    word(security);  // jump
+}
+
+class DownloadTest : public LinkTest {
+protected:
+    std::shared_ptr<FakeDeviceState> prepare(std::uint32_t security) {
+        write_file("empty.inc", "");  // no register writes
+        write_file("bin/ddr-test-kt310.bin", "FW");
+        host.set_text(IDC_SCRIPT_PATH, u"empty.inc");
+        auto st = board().state;
+        queue_rom_session(*st, security);
+        return st;
+    }
+};
+
+TEST_F(DownloadTest, SuccessClearsThePaneAndEnablesTheCommands) {
+    auto st = prepare(0x56787856u);
+    ASSERT_TRUE(host.click(IDC_DOWNLOAD));
+    EXPECT_EQ(dlg.m_bLinkUp, 1);
+    EXPECT_EQ(text(IDC_OUTPUT), u"");
+    EXPECT_EQ(buttons(), "11111001");
+    const auto& sync = st->written.back();
+    EXPECT_EQ(std::vector<int>(sync.begin(), sync.begin() + 9),
+              (std::vector<int>{2, 0xA5, 0x63, 0, 0, 0, 0, 0, 0}));
+    // Download again while the link is up: the loop stops and the device
+    // closes before the script is looked at.
+    host.set_text(IDC_SCRIPT_PATH, u"");
+    ASSERT_TRUE(host.click(IDC_DOWNLOAD));
+    EXPECT_EQ(dlg.m_bLinkUp, 0);
+    EXPECT_FALSE(dlg.m_receiveThread.joinable());
+    EXPECT_EQ(buttons(), "00000001");
+}
+
+TEST_F(DownloadTest, ProductionModeSendsNoRegisterWrite) {
+    write_file("one.inc", "setmem /32 0x020E0000 = 0x1\n");
+    auto st = prepare(0x12343412u);
+    host.set_text(IDC_SCRIPT_PATH, u"one.inc");
+    ASSERT_TRUE(host.click(IDC_DOWNLOAD));
+    EXPECT_EQ(st->written.size(), 1u) << "only the security query went out";
+    EXPECT_NE(narrow(text(IDC_OUTPUT)).find("ERROR: QEL_TYPE: PRODUCT. Not supported yet.\r\n"),
+              std::string::npos);
+    EXPECT_EQ(buttons(), "00000001");
+}
+
+TEST_F(DownloadTest, ThreadThatCannotStartLeavesTheLinkDown) {
+    prepare(0x56787856u);
     receive_thread_set_starter([](COrvaneDlg&) { return false; });
-    board();
-    // Without a scripted boot ROM the sequence stops at the security query;
-    // the starter is exercised by the simulated-board tests.
     host.click(IDC_DOWNLOAD);
     receive_thread_set_starter(nullptr);
     EXPECT_EQ(dlg.m_bLinkUp, 0);
+    EXPECT_EQ(narrow(text(IDC_OUTPUT)), "ERROR: can not start the receive thread\r\n");
+    EXPECT_EQ(buttons(), "00000001");
+    EXPECT_FALSE(hid_link().device);
 }
 
 }  // namespace
