@@ -291,4 +291,81 @@ TEST_F(DownloadTest, ThreadThatCannotStartLeavesTheLinkDown) {
     EXPECT_FALSE(hid_link().device);
 }
 
+// The board vanishes after the first discovery and comes back on the given
+// enumeration (0: never).
+class ComingBackBackend final : public HidBackend {
+public:
+    ComingBackBackend(HidBackend& inner, int back_on) : inner_(inner), back_on_(back_on) {}
+    std::vector<std::string> enumerate() override {
+        ++calls;
+        if (calls == 1 || (back_on_ > 0 && calls >= back_on_)) return inner_.enumerate();
+        return {};
+    }
+    bool probe(const std::string& p, HidDeviceInfo* i) override { return inner_.probe(p, i); }
+    std::unique_ptr<HidDevice> open(const std::string& p) override { return inner_.open(p); }
+    int calls = 0;
+
+private:
+    HidBackend& inner_;
+    int back_on_;
+};
+
+TEST_F(DownloadTest, FirmwarePolledUpTo500Times) {
+    struct Case {
+        int back_on;  // enumeration call: 1 discovery of the ROM, then one per poll
+        bool up;
+    } cases[] = {{501, true}, {502, false}, {0, false}};
+    for (const Case& c : cases) {
+        dlg.StopReceiveLoop();
+        hid_close_device();
+        dlg.m_bLinkUp = 0;
+        backend.interfaces.clear();
+        auto st = prepare(0x56787856u);
+        ComingBackBackend coming(backend, c.back_on);
+        hid_link().backend = &coming;
+        host.set_text(IDC_OUTPUT, u"");
+        dlg.m_strOutput.clear();
+        const std::int64_t start = clock.now_ms();
+        host.click(IDC_DOWNLOAD);
+        EXPECT_EQ(dlg.m_bLinkUp, c.up ? 1 : 0) << c.back_on;
+        if (!c.up) {
+            EXPECT_EQ(coming.calls, 501);
+            EXPECT_EQ(clock.now_ms() - start, 2000 + 500 * 100);
+            const std::string out = narrow(text(IDC_OUTPUT));
+            EXPECT_EQ(out.substr(out.size() - 24), "ERROR: download failed\r\n");
+            EXPECT_EQ(buttons(), "00000001");
+        }
+        dlg.StopReceiveLoop();
+        hid_link().backend = &backend;
+    }
+}
+
+TEST_F(DownloadTest, BootRomRepliesThatFail) {
+    write_file("one.inc", "setmem /32 0x020E0000 = 0x1\n");
+    struct Case {
+        std::vector<std::uint32_t> words;
+        const char* message;
+    } cases[] = {
+        {{0x56787856u, 0, 0x56787856u, 0x12345678u}, "ERROR: Write dcd failed.\r\n"},
+        {{0x56787856u, 0, 0x56787856u, 0x128A8A12u}, "ERROR: download Image to IRAM failed\r\n"},
+    };
+    for (const Case& c : cases) {
+        backend.interfaces.clear();
+        write_file("bin/ddr-test-kt310.bin", "FW");
+        host.set_text(IDC_SCRIPT_PATH, u"one.inc");
+        auto st = board().state;
+        for (std::uint32_t w : c.words)
+            st->queue_report({static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(w >> 8),
+                              static_cast<std::uint8_t>(w >> 16), static_cast<std::uint8_t>(w >> 24)}, 65);
+        host.set_text(IDC_OUTPUT, u"");
+        dlg.m_strOutput.clear();
+        host.click(IDC_DOWNLOAD);
+        const std::string out = narrow(text(IDC_OUTPUT));
+        const std::string want = c.message;
+        EXPECT_TRUE(out.size() >= want.size() && out.substr(out.size() - want.size()) == want) << out;
+        EXPECT_FALSE(hid_link().device);
+        EXPECT_EQ(buttons(), "00000001");
+    }
+}
+
 }  // namespace
