@@ -18,7 +18,9 @@
 #include "ui/text_convert.h"
 #include "usb/hid_link.h"
 #include "usb/real_clock.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "usb/windows/windows_hid_backend.h"
+#else
 #include "usb/linux/hidraw_backend.h"
 #endif
 
@@ -161,13 +163,12 @@ int run_session(const RunOptions& o) {
         return CLI_EXIT_USAGE;
     }
     std::unique_ptr<TraceLog> trace = trace_file ? std::make_unique<TraceLog>(trace_file) : nullptr;
-#ifndef _WIN32
-    HidrawBackend device_backend;
+#ifdef _WIN32
+    std::unique_ptr<HidBackend> device_backend = windows_hid_backend();
 #else
-    std::fprintf(stderr, "orvane-cli: run needs the Linux hidraw backend\n");
-    return CLI_EXIT_USAGE;
+    std::unique_ptr<HidBackend> device_backend = std::make_unique<HidrawBackend>();
 #endif
-    TraceBackend backend(device_backend, trace.get());
+    TraceBackend backend(*device_backend, trace.get());
     hid_link().backend = &backend;
     hid_link().vendor_id = usb_vendor_id();
 

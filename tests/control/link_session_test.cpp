@@ -78,7 +78,11 @@ TEST_F(LinkTest, DownloadFailuresReportTheirStepAndLeaveOnlyDownload) {
         {u"", true, false, "ERROR: Please load script file!!\r\n"},
         {u"missing.inc", true, false, "ERROR: can not open script file\r\n"},
         {u"bad.inc", true, false, "ERROR: Syntax error in script file. Please use INC format"},
+#ifdef _WIN32  // the catalogue's name stands as written on Windows
+        {u"good.inc", false, false, "ERROR: 'bin\\ddr-test-kt310.bin' is not found !!!\r\n"},
+#else
         {u"good.inc", false, false, "ERROR: 'bin/ddr-test-kt310.bin' is not found !!!\r\n"},
+#endif
         {u"good.inc", true, false, "ERROR: Can't open USB device!!!\r\n"},
         {u"good.inc", true, true,
          "ERROR: rom_check_qel() failed.Please make sure board connected and in serial download mode.\r\n"},
