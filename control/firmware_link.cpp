@@ -80,6 +80,7 @@ unsigned COrvaneDlg::ReceiveLoop(void* param) {
     const std::u16string rest = decoder.finish();
     if (!rest.empty()) dlg.AppendOutput(std::u16string_view(rest));
     if (dlg.m_hStoppedEvent) dlg.m_hStoppedEvent->set();
+    if (clock) clock->remove_user();
     return 0;
 }
 

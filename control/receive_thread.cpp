@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "ui/orvane_dlg.h"
+#include "usb/clock.h"
 
 namespace {
 
@@ -24,8 +25,14 @@ bool start_std_thread(COrvaneDlg& dlg) {
 
 bool receive_thread_start(COrvaneDlg& dlg) {
     if (dlg.m_receiveThread.joinable()) return false;  // one loop at a time
+    // The loop waits on the dialog's clock: it is counted as a user of it
+    // before it starts, and counts itself off when it ends.
+    Clock* clock = dlg.GetClock();
+    if (clock) clock->add_user();
     ReceiveThreadStarter starter = g_starter.load();
-    return starter ? starter(dlg) : start_std_thread(dlg);
+    const bool started = starter ? starter(dlg) : start_std_thread(dlg);
+    if (!started && clock) clock->remove_user();
+    return started;
 }
 
 void receive_thread_set_starter(ReceiveThreadStarter starter) { g_starter.store(starter); }

@@ -20,6 +20,8 @@ class StillClock final : public Clock {
 public:
     std::int64_t now_ms() override { return 0; }
     void sleep_for(std::int64_t) override {}
+    bool wait_until(std::int64_t, const std::function<bool()>& ready) override { return ready(); }
+    void notify() override {}
 };
 
 constexpr std::size_t kMiB = 1024 * 1024;

@@ -15,6 +15,12 @@ class StepClock final : public Clock {
 public:
     std::int64_t now_ms() override { return now_.load(); }
     void sleep_for(std::int64_t ms) override { now_ += ms; }
+    bool wait_until(std::int64_t deadline_ms, const std::function<bool()>& ready) override {
+        if (ready()) return true;
+        if (now_.load() < deadline_ms) now_ = deadline_ms;
+        return ready();
+    }
+    void notify() override {}
 
 private:
     std::atomic<std::int64_t> now_{0};
