@@ -3,6 +3,7 @@
 // each waiting for the firmware's status code.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -18,6 +19,8 @@
 #include "ui/text_convert.h"
 #include "usb/hid_link.h"
 #include "usb/real_clock.h"
+#include "sim/sim_board.h"
+#include "sim/virtual_clock.h"
 #ifdef _WIN32
 #include "usb/windows/windows_hid_backend.h"
 #else
@@ -147,15 +150,55 @@ void set_rail(HeadlessHost& host, int mode, int down, int up, int code) {
     for (int c = 16; c < code; ++c) host.click(up);
 }
 
-int run_session(const RunOptions& o) {
-    if (o.simulate) {
-        std::fprintf(stderr, "orvane-cli: the simulated board is not part of this build yet\n");
-        return CLI_EXIT_USAGE;
+// The shape of every action's value, checked before the board is touched,
+// so that a typing error never costs a download.
+bool actions_well_formed(const RunOptions& o) {
+    for (const auto& [name, value] : o.actions) {
+        const std::vector<std::string> args = split(value);
+        int code = 0;
+        bool ok = true;
+        const char* usage = "";
+        if (name == "--calibrate") {
+            ok = (args.size() == 1 || args.size() == 2) && !args[0].empty();
+            usage = "FREQ[,MR1]";
+        } else if (name == "--stress") {
+            ok = (args.size() == 2 || (args.size() == 3 && args[2] == "overnight"));
+            usage = "START,END[,overnight]";
+        } else if (name == "--read") {
+            static const char* const kWords[] = {"1", "4", "8", "16", "32"};
+            ok = args.size() == 1 || (args.size() == 2 && std::find(std::begin(kWords), std::end(kWords),
+                                                                     args[1]) != std::end(kWords));
+            usage = "ADDR[,WORDS] with WORDS 1, 4, 8, 16 or 32";
+        } else if (name == "--write") {
+            ok = args.size() == 2;
+            usage = "ADDR,DATA";
+        } else if (name == "--set-voltage") {
+            ok = args.size() == 2 && parse_code(args[0], code) && parse_code(args[1], code);
+            usage = "ARM,SOC, each auto or 0-31";
+        }
+        if (!ok) {
+            std::fprintf(stderr, "orvane-cli: %s takes %s, not '%s'\n", name.c_str(), usage, value.c_str());
+            return false;
+        }
     }
+    return true;
+}
+
+int run_session(const RunOptions& o) {
     const int target = cli_find_target(o.target);
     if (target < 0) {
         std::fprintf(stderr, "orvane-cli: unknown target '%s' (%s)\n", o.target.c_str(), cli_target_names().c_str());
         return CLI_EXIT_USAGE;
+    }
+    if (!actions_well_formed(o)) return CLI_EXIT_USAGE;
+    SimScenarios scenarios;
+    scenarios.board = target;
+    if (o.simulate) {
+        std::string error;
+        if (!sim_parse_scenarios(o.scenarios, &scenarios, &error)) {
+            std::fprintf(stderr, "orvane-cli: --simulate: %s\nScenarios:\n%s", error.c_str(), sim_scenario_help());
+            return CLI_EXIT_USAGE;
+        }
     }
     std::FILE* trace_file = nullptr;
     if (!o.trace.empty() && !(trace_file = std::fopen(o.trace.c_str(), "w"))) {
@@ -163,16 +206,28 @@ int run_session(const RunOptions& o) {
         return CLI_EXIT_USAGE;
     }
     std::unique_ptr<TraceLog> trace = trace_file ? std::make_unique<TraceLog>(trace_file) : nullptr;
+
+    // The simulated board runs on the virtual clock unless its real timing
+    // is asked for; a real board always on the real clock.
+    std::unique_ptr<Clock> clock_owner;
+    if (o.simulate && !o.real_time)
+        clock_owner = std::make_unique<VirtualClock>();
+    else
+        clock_owner = std::make_unique<RealClock>();
+    Clock& clock = *clock_owner;
+    std::unique_ptr<HidBackend> device_backend;
+    if (o.simulate)
+        device_backend = std::make_unique<SimBoard>(clock, usb_vendor_id(), scenarios);
+    else
 #ifdef _WIN32
-    std::unique_ptr<HidBackend> device_backend = windows_hid_backend();
+        device_backend = windows_hid_backend();
 #else
-    std::unique_ptr<HidBackend> device_backend = std::make_unique<HidrawBackend>();
+        device_backend = std::make_unique<HidrawBackend>();
 #endif
     TraceBackend backend(*device_backend, trace.get());
     hid_link().backend = &backend;
     hid_link().vendor_id = usb_vendor_id();
 
-    RealClock clock;
     HeadlessHost host;
     int status = CLI_EXIT_OK;
     {
