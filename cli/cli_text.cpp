@@ -2,6 +2,12 @@
 
 #include "catalogue/target_catalogue.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 std::string cli_utf8(const char16_t* text) {
     std::string out;
     if (text == nullptr) return out;
@@ -60,4 +66,12 @@ std::string cli_target_names() {
         names += cli_utf8(target_profile(i).name);
     }
     return names;
+}
+
+bool cli_is_terminal(std::FILE* stream) {
+#ifdef _WIN32
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
 }

@@ -12,6 +12,7 @@
 
 #include "catalogue/target_catalogue.h"
 #include "cli/cli_text.h"
+#include "cli/image_progress.h"
 #include "cli/commands.h"
 #include "cli/trace_backend.h"
 #include "ui/headless/headless_host.h"
@@ -224,7 +225,12 @@ int run_session(const RunOptions& o) {
 #else
         device_backend = std::make_unique<HidrawBackend>();
 #endif
-    TraceBackend backend(*device_backend, trace.get());
+    // The image load's progress on standard error, when that is a terminal.
+    ImageProgress progress(stderr);
+    ReportObserver on_write;
+    if (cli_is_terminal(stderr))
+        on_write = [&progress](const std::uint8_t* r, std::size_t n) { progress.report_written(r, n); };
+    TraceBackend backend(*device_backend, trace.get(), std::move(on_write));
     hid_link().backend = &backend;
     hid_link().vendor_id = usb_vendor_id();
 

@@ -6,10 +6,12 @@ namespace {
 
 class TraceDevice final : public HidDevice {
 public:
-    TraceDevice(std::unique_ptr<HidDevice> inner, TraceLog* log) : inner_(std::move(inner)), log_(log) {}
+    TraceDevice(std::unique_ptr<HidDevice> inner, TraceLog* log, const ReportObserver* on_write)
+        : inner_(std::move(inner)), log_(log), on_write_(on_write) {}
     HidIoStatus write_report(const std::uint8_t* report, std::size_t length, int timeout_ms) override {
         const HidIoStatus status = inner_->write_report(report, length, timeout_ms);
         if (status == HidIoStatus::ok && log_) log_->report("OUT", report, length);
+        if (status == HidIoStatus::ok && on_write_ && *on_write_) (*on_write_)(report, length);
         return status;
     }
     HidIoStatus read_report(std::uint8_t* buffer, std::size_t capacity, std::size_t* received,
@@ -22,6 +24,7 @@ public:
 private:
     std::unique_ptr<HidDevice> inner_;
     TraceLog* log_;
+    const ReportObserver* on_write_;
 };
 
 }  // namespace
@@ -47,5 +50,5 @@ void TraceLog::line(const std::string& text) {
 std::unique_ptr<HidDevice> TraceBackend::open(const std::string& path) {
     std::unique_ptr<HidDevice> device = inner_.open(path);
     if (!device) return nullptr;
-    return std::make_unique<TraceDevice>(std::move(device), log_);
+    return std::make_unique<TraceDevice>(std::move(device), log_, &on_write_);
 }

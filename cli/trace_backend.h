@@ -1,10 +1,12 @@
 // A HidBackend that passes everything to another one and writes the USB
 // transcript: "OUT <id> <payload>" for every output report written and
 // "IN <id> <payload>" for every input report read, each byte as two-digit
-// lower-case hex. Lines from the two threads never interleave.
+// lower-case hex. Lines from the two threads never interleave. An observer
+// may also see every output report that went out (the image progress bar).
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,9 +24,12 @@ private:
     std::FILE* file_;
 };
 
+using ReportObserver = std::function<void(const std::uint8_t* report, std::size_t length)>;
+
 class TraceBackend final : public HidBackend {
 public:
-    TraceBackend(HidBackend& inner, TraceLog* log) : inner_(inner), log_(log) {}
+    TraceBackend(HidBackend& inner, TraceLog* log, ReportObserver on_write = {})
+        : inner_(inner), log_(log), on_write_(std::move(on_write)) {}
     std::vector<std::string> enumerate() override { return inner_.enumerate(); }
     bool probe(const std::string& path, HidDeviceInfo* info) override { return inner_.probe(path, info); }
     std::unique_ptr<HidDevice> open(const std::string& path) override;
@@ -32,4 +37,5 @@ public:
 private:
     HidBackend& inner_;
     TraceLog* log_;
+    ReportObserver on_write_;
 };
