@@ -5,6 +5,9 @@
 //   HidWrite/Hidraw      - the hidraw backend's real I/O path (writer thread,
 //                          per-ID length) on a SOCK_SEQPACKET socket pair,
 //                          drained by a reader thread
+//   HidWrite/Simulator   - the simulated board's boot ROM on the virtual
+//                          clock (zero latency): per iteration the file-write
+//                          block, the image and the two reply words
 //   SocketFloor          - bare write(2) of the same reports on the same
 //                          socket pair, without backend or writer thread:
 //                          what the machine's system calls cost alone
@@ -22,7 +25,10 @@
 #include <thread>
 #include <vector>
 
+#include "sim/sim_board.h"
+#include "sim/virtual_clock.h"
 #include "usb/hid_link.h"
+#include "usb/rom_commands.h"
 #include "usb/linux/hidraw_backend.h"
 
 namespace {
@@ -154,6 +160,46 @@ void BM_HidWrite_Hidraw(benchmark::State& state) {
     std::filesystem::remove_all(root, ec);
 }
 BENCHMARK(BM_HidWrite_Hidraw)->Name("HidWrite/Hidraw")->UseRealTime();
+
+void BM_HidWrite_Simulator(benchmark::State& state) {
+    VirtualClock clock;
+    SimScenarios scenarios;
+    scenarios.board = 0;
+    SimBoard board(clock, VID, scenarios);
+    hid_link().backend = &board;
+    hid_link().vendor_id = VID;
+    if (hid_find_device(PID, &hid_link().caps) != 1 || hid_open_device() != 1) {
+        state.SkipWithError("no simulated board (are the default USB IDs configured?)");
+        hid_link().backend = nullptr;
+        return;
+    }
+    std::vector<std::uint8_t> image(IMAGE_BYTES);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i);
+    RomCommand file_write;
+    file_write.command = 0x0404;
+    file_write.address = 0x00907000;
+    file_write.data_count = IMAGE_BYTES;
+    file_write.type = 0xAA;
+    const std::array<std::uint8_t, 16> block = rom_command_bytes(file_write);
+    for (auto _ : state) {
+        std::int32_t written = 0;
+        hid_link().output_report[0] = ROM_REPORT_ID_COMMAND;
+        hid_write(block.data(), static_cast<std::uint32_t>(block.size()), written);
+        hid_link().output_report[0] = ROM_REPORT_ID_DATA;
+        if (hid_write(image.data(), IMAGE_BYTES, written) != 1) {
+            state.SkipWithError("hid_write failed");
+            break;
+        }
+        std::uint8_t reply[4];
+        hid_read(reply, 4);
+        hid_read(reply, 4);
+    }
+    state.counters["per_report"] =
+        benchmark::Counter(REPORTS, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    hid_close_device();
+    hid_link().backend = nullptr;
+}
+BENCHMARK(BM_HidWrite_Simulator)->Name("HidWrite/Simulator")->UseRealTime();
 
 void BM_SocketFloor(benchmark::State& state) {
     int pair[2];
