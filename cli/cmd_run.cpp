@@ -13,6 +13,7 @@
 #include "catalogue/target_catalogue.h"
 #include "cli/cli_text.h"
 #include "cli/image_progress.h"
+#include "cli/pane_echo.h"
 #include "cli/commands.h"
 #include "cli/trace_backend.h"
 #include "ui/headless/headless_host.h"
@@ -79,30 +80,6 @@ private:
     TraceLog* trace_;
     std::vector<MessageMapEntry> map_;
 };
-
-// Pane text for a terminal: control characters other than line breaks and
-// tabs are shown as ^X (or <U+XXXX>), so the device cannot drive the terminal.
-std::string visible(std::u16string_view text) {
-    std::u16string out;
-    for (char16_t c : text) {
-        if (c == u'\n' || c == u'\t') {
-            out += c;
-        } else if (c == u'\r') {
-            // "\r\n" becomes "\n"; a lone CR is made visible.
-            continue;
-        } else if (c < 0x20 || c == 0x7F) {
-            out += u'^';
-            out += static_cast<char16_t>(c == 0x7F ? u'?' : c + 0x40);
-        } else if (c >= 0x80 && c < 0xA0) {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "<U+%04X>", static_cast<unsigned>(c));
-            for (const char* p = buf; *p; ++p) out += static_cast<char16_t>(*p);
-        } else {
-            out += c;
-        }
-    }
-    return utf16_to_utf8(std::u16string_view(out));
-}
 
 bool select_row(HeadlessHost& host, int id, const std::string& row) {
     if (row.empty()) return true;
@@ -235,6 +212,7 @@ int run_session(const RunOptions& o) {
     hid_link().vendor_id = usb_vendor_id();
 
     HeadlessHost host;
+    PaneEcho echo;
     int status = CLI_EXIT_OK;
     {
         CliDialog dlg(&host, &clock, trace.get());
@@ -242,9 +220,9 @@ int run_session(const RunOptions& o) {
             std::fprintf(stderr, "[%s] %s\n", cli_utf8(box.caption.c_str()).c_str(),
                          cli_utf8(box.text.c_str()).c_str());
         });
-        host.set_edit_listener([](int id, EditChange change, std::u16string_view text) {
+        host.set_edit_listener([&echo](int id, EditChange change, std::u16string_view text) {
             if (id != IDC_OUTPUT || change != EditChange::appended) return;
-            std::fputs(visible(text).c_str(), stdout);
+            std::fputs(echo.feed(text).c_str(), stdout);
             std::fflush(stdout);
         });
         host.open(dlg);
@@ -331,6 +309,7 @@ int run_session(const RunOptions& o) {
         }
         host.run_pending();
     }
+    std::fputs(echo.finish().c_str(), stdout);
     hid_link().backend = nullptr;
     if (trace_file) std::fclose(trace_file);
     return status;
