@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/script_reader.h"
 #include "catalogue/target_catalogue.h"
 #include "cli/cli_text.h"
 #include "cli/image_progress.h"
@@ -39,6 +40,7 @@ constexpr int kTraceButtons[] = {IDC_CALIBRATION, IDC_STRESS_TEST, IDC_READ, IDC
 
 struct RunOptions {
     std::string target, script, density, arm_speed, cs, channel, trace, log_dir = "log";
+    std::string vid, pid;  // USB IDs of this run, replacing the configured ones
     bool no_verify = false, simulate = false, real_time = false;
     std::string scenarios;
     // Actions in command-line order: option name and its value.
@@ -169,6 +171,19 @@ int run_session(const RunOptions& o) {
         return CLI_EXIT_USAGE;
     }
     if (!actions_well_formed(o)) return CLI_EXIT_USAGE;
+    if (!o.vid.empty() || !o.pid.empty()) {
+        // The board of this run presents other IDs than the build's.
+        std::uint32_t vid = usb_vendor_id(), pid = target_profile(target).usb_pid;
+        if ((!o.vid.empty() && (parse_hex_number(o.vid.c_str(), &vid) != 0 || vid > 0xFFFF)) ||
+            (!o.pid.empty() && (parse_hex_number(o.pid.c_str(), &pid) != 0 || pid > 0xFFFF))) {
+            std::fprintf(stderr, "orvane-cli: --vid and --pid take a 16-bit hex number such as 0x1209\n");
+            return CLI_EXIT_USAGE;
+        }
+        std::uint16_t pids[TARGET_COUNT];
+        for (int i = 0; i < TARGET_COUNT; ++i) pids[i] = target_profile(i).usb_pid;
+        pids[target] = static_cast<std::uint16_t>(pid);
+        catalogue_set_usb_ids(static_cast<std::uint16_t>(vid), pids);
+    }
     SimScenarios scenarios;
     scenarios.board = target;
     if (o.simulate) {
@@ -327,10 +342,15 @@ void cmd_run_add(CLI::App& app, CommandRun* run) {
     cmd->add_option("--cs", o->cs, "DDR CS entry: 0 or ALL");
     cmd->add_option("--channel", o->channel, "DDR channel entry: 0, 1 or ALL");
     cmd->add_flag("--no-verify-dcd", o->no_verify, "Do not check the script's register addresses");
-    cmd->add_option("--simulate", o->scenarios, "Run against the simulated board")->expected(0, 1);
+    cmd->add_option("--simulate", o->scenarios,
+                    std::string("Run against the simulated board, with comma-separated scenarios:\n") +
+                        sim_scenario_help())
+        ->expected(0, 1);
     cmd->add_flag("--real-time", o->real_time, "Keep the simulated board's real timing");
     cmd->add_option("--trace", o->trace, "Write the USB transcript to FILE");
     cmd->add_option("--log-dir", o->log_dir, "Folder of the result logs");
+    cmd->add_option("--vid", o->vid, "USB vendor ID of the board, such as 0x1209 (default: the build's)");
+    cmd->add_option("--pid", o->pid, "USB product ID of the board for --target (default: the build's)");
     static const char* const kActions[] = {"--calibrate", "--stress", "--read", "--write", "--set-voltage"};
     for (const char* a : kActions)
         cmd->add_option(a, "Action")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)->expected(1);
