@@ -6,7 +6,9 @@
 // Lines of any length with any number of tokens are read: the line lives in
 // a growing std::string and only tokens 1, 3 and 5 are looked at, so nothing
 // can overrun. A last line without a line feed is read like any other, so a
-// final register write is never dropped.
+// final register write is never dropped. Nor is a first one: a UTF-8
+// byte-order mark, which editors on Windows put in front of the first line,
+// is not part of that line's first token.
 #include "catalogue/script_reader.h"
 
 #include <cstring>
@@ -65,8 +67,13 @@ struct Reader {
     }
 };
 
-std::string_view without_line_end(const std::string& line) {
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// The text of a complete line: without its line end and, on the first line,
+// without a byte-order mark.
+std::string_view line_text(const std::string& line, bool first_line) {
     std::string_view text(line);
+    if (first_line && text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     return text;
@@ -100,7 +107,7 @@ int read_script(std::FILE* file, DcdItem* items, int* count, const char* keyword
             if (c != '\n') continue;
         }
         ++line_number;
-        switch (reader.take_line(without_line_end(line))) {
+        switch (reader.take_line(line_text(line, line_number == 1))) {
             case LineResult::ok:
                 break;
             case LineResult::bad_address:
