@@ -184,6 +184,23 @@ TEST_F(Win32Dialog, LoadInitScriptCancelledChangesNothingAndAChosenFileIsShown) 
         Win32Driver::press(picker.hwnd, IDCANCEL);
         EXPECT_TRUE(Win32Driver::wait([&] { return d.pop_ups().empty(); }, 10000));
         EXPECT_EQ(narrow(d.text(IDC_SCRIPT_PATH)), "typed.inc");
+
+        // Again, choosing the script by name: the field shows its full path.
+        d.post_click(IDC_LOAD_SCRIPT);
+        picker = d.wait_pop_up(20000);
+        ASSERT_NE(picker.hwnd, nullptr);
+        HWND types = GetDlgItem(picker.hwnd, 0x470);   // the "Files of type" list
+        HWND name = GetDlgItem(picker.hwnd, 0x480);    // the file name field
+        ASSERT_NE(types, nullptr);
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(d.send(types, CB_GETCOUNT), 2);
+        EXPECT_EQ(narrow(Win32Driver::text_of(types)), "Script Files(*.inc;*.ds)");
+        const std::wstring path = (ws.dir() / "board.inc").wstring();
+        d.send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        Win32Driver::press(picker.hwnd, IDOK);
+        EXPECT_TRUE(Win32Driver::wait([&] { return d.pop_ups().empty(); }, 10000));
+        EXPECT_TRUE(Win32Driver::wait([&] { return d.text(IDC_SCRIPT_PATH) == ws.script(); }, 10000))
+            << narrow(d.text(IDC_SCRIPT_PATH));
     });
 }
 
