@@ -16,6 +16,11 @@
 
 #include "catalogue/script_reader.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace catalogue_test {
 
 namespace fs = std::filesystem;
@@ -28,10 +33,30 @@ inline fs::path test_folder() {
     return fs::path(ORVANE_BINARY_DIR) / "catalogue_test" / name;
 }
 
-// Writes `bytes` exactly (binary) and opens the file with mode "r".
+// A stream that reports a read error on its first read: a stream over a
+// file open for writing only. The C library on POSIX systems sets the error
+// flag when a write-only stream is read; the Windows C library does not
+// always, so there the stream is opened for reading over a descriptor that
+// was opened for writing only, whose read fails.
+inline std::FILE* open_unreadable(const fs::path& path) {
+#ifdef _WIN32
+    const int fd = _wopen(path.wstring().c_str(), _O_WRONLY | _O_TEXT);
+    if (fd < 0) return nullptr;
+    std::FILE* file = _fdopen(fd, "r");
+    if (file == nullptr) _close(fd);
+    return file;
+#else
+    return std::fopen(path.string().c_str(), "w");
+#endif
+}
+
+enum class Open { for_reading, unreadable };
+
+// Writes `bytes` exactly (binary) and opens the file with mode "r", or as a
+// stream whose reads fail.
 class ScriptFile {
 public:
-    explicit ScriptFile(std::string_view bytes, const char* mode = "r") {
+    explicit ScriptFile(std::string_view bytes, Open how = Open::for_reading) {
         static int serial = 0;
         const fs::path dir = test_folder();
         fs::create_directories(dir);
@@ -40,7 +65,7 @@ public:
             std::ofstream out(path_, std::ios::binary | std::ios::trunc);
             out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         }
-        file_ = std::fopen(path_.string().c_str(), mode);
+        file_ = how == Open::for_reading ? std::fopen(path_.string().c_str(), "r") : open_unreadable(path_);
     }
     ScriptFile(const ScriptFile&) = delete;
     ScriptFile& operator=(const ScriptFile&) = delete;

@@ -256,11 +256,11 @@ TEST(ScriptReader, StopsAtTheFirstFailure) {
     EXPECT_EQ(read_text("setmem /32 bad = 0x1\n", SCRIPT_SETMEM).msg, address_error(1));
 }
 
-// A stream that cannot be read (here: one opened for writing only) fails
-// with the read message instead of passing for an empty script.
+// A stream that cannot be read fails with the read message instead of
+// passing for an empty script.
 TEST(ScriptReader, ReadErrorOfTheStream) {
     for (ScriptFormat format : {SCRIPT_SETMEM, SCRIPT_MEMORY}) {
-        ScriptFile file("", "w");
+        ScriptFile file("setmem /32 0x1 = 0x2\nmemory set 0x1 32 0x2\n", catalogue_test::Open::unreadable);
         ASSERT_NE(file.get(), nullptr);
         const ReadResult r = read_file(file.get(), format, 512);
         EXPECT_EQ(r.rc, -1);
