@@ -75,7 +75,9 @@ TEST(ScriptReader, SetmemLines) {
         {"comment lines and trailing comments", SCRIPT_SETMEM,
          "// setmem /32 0x1 = 0x2\nsetmem /32 0x3 = 0x4 // setmem /32 0x5 = 0x6\n", {{3, 4}}, ""},
         {"marker right after the value", SCRIPT_SETMEM, "setmem /32 0x3 = 0x4//note\n", {{3, 4}}, ""},
-        {"a single slash is no marker", SCRIPT_SETMEM, "setmem /32 0x3 = 0x4 / 0x5\n", {{3, 4}}, ""},
+        {"a single slash is no marker", SCRIPT_SETMEM, "setmem /32 0x3 = 0x4 / 0x5\n/\n", {{3, 4}}, ""},
+        {"a slash attached to the value", SCRIPT_SETMEM, "setmem /32 0x3 = 0x4/\n", {}, value_error(1)},
+        {"slashes apart are no marker", SCRIPT_SETMEM, "setmem /32 0x3 =/ /0x4\n", {}, value_error(1)},
         {"marker inside the address cuts the line", SCRIPT_SETMEM, "setmem /32 0x10//0x20 = 0x1\n", {},
          value_error(1)},
         {"only two tokens", SCRIPT_SETMEM, "setmem /32\n", {}, address_error(1)},
@@ -88,6 +90,10 @@ TEST(ScriptReader, SetmemLines) {
         {"address is tested before the value", SCRIPT_SETMEM, "setmem /32 bad = bad\n", {}, address_error(1)},
         {"decimal value", SCRIPT_SETMEM, "setmem /32 0x1 = 16\n", {}, value_error(1)},
         {"nine-digit value", SCRIPT_SETMEM, "setmem /32 0x1 = 0x000000001\n", {}, value_error(1)},
+        {"a carriage return inside the line is part of a token", SCRIPT_SETMEM, "setmem /32 0x1\r = 0x2\n", {},
+         address_error(1)},
+        {"a carriage return before a comment is part of a token", SCRIPT_SETMEM,
+         "setmem /32 0x1 = 0x2\r// c\r\n", {}, value_error(1)},
         {"zero byte inside the address", SCRIPT_SETMEM, std::string("setmem /32 0x1\0 = 0x2\n", 23), {},
          address_error(1)},
         {"empty file", SCRIPT_SETMEM, "", {}, ""},
@@ -111,6 +117,25 @@ TEST(ScriptReader, MemoryLines) {
          value_error(1)},
     };
     for (const ScriptCase& c : cases) expect_case(c);
+}
+
+// Both readers are read_script with their keyword and marker. The marker is
+// found at its first place even where its beginning repeats, and a beginning
+// of it that does not go on is text.
+TEST(ScriptReader, ReadScriptWithAnyKeywordAndMarker) {
+    ScriptFile file("kw x 0x1 y 0x2aaab c\nkw x 0x3 y 0x4 a aa aab kw\nkw x 0x5 y 0x6aa\n");
+    ASSERT_NE(file.get(), nullptr);
+    DcdItem items[4] = {};
+    int count = 4;
+    ASSERT_EQ(read_script(file.get(), items, &count, "kw", "aab"), 0) << script_msg;
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(items[0].addr, 1u);
+    EXPECT_EQ(items[0].value, 0x2Au);
+    EXPECT_EQ(items[1].addr, 3u);
+    EXPECT_EQ(items[1].value, 4u);
+    // A beginning of the marker at the line's end is text.
+    EXPECT_EQ(items[2].addr, 5u);
+    EXPECT_EQ(items[2].value, 0x6AAu);
 }
 
 // Every line counts, whatever it holds, and each call starts again at 1.
@@ -150,6 +175,9 @@ TEST(ScriptReader, ByteOrderMarkBeforeTheFirstLine) {
         {"setmem", SCRIPT_SETMEM, "\xEF\xBB\xBFsetmem /32 0x1 = 0x2\nsetmem /32 0x3 = 0x4\n", {{1, 2}, {3, 4}}, ""},
         {"memory, CR LF", SCRIPT_MEMORY, "\xEF\xBB\xBFmemory set 0x1 32 0x2\r\n", {{1, 2}}, ""},
         {"before a comment line", SCRIPT_SETMEM, "\xEF\xBB\xBF// x\nsetmem /32 0x1 = 0x2\n", {{1, 2}}, ""},
+        {"a part of a mark is text", SCRIPT_SETMEM, "\xEF\xBBsetmem /32 0x1 = 0x2\n", {}, ""},
+        {"the mark alone", SCRIPT_MEMORY, "\xEF\xBB\xBF", {}, ""},
+        {"a part of a mark alone", SCRIPT_MEMORY, "\xEF\xBB", {}, ""},
         {"not on a later line", SCRIPT_SETMEM, "\n\xEF\xBB\xBFsetmem /32 bad = bad\n", {}, ""},
         {"before the address", SCRIPT_SETMEM, "setmem /32 \xEF\xBB\xBF" "0x1 = 0x2\n", {}, address_error(1)},
     };
