@@ -76,6 +76,11 @@ int run_check_script(const CheckScriptOptions& opt) {
     for (int i = 0; i < count; ++i)
         std::printf("0x%08X 0x%08X\n", static_cast<unsigned>(items[i].addr),
                     static_cast<unsigned>(items[i].value));
+    // The list is the command's result: losing it is no success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "cannot write the item list to standard output\n");
+        return CLI_EXIT_FAILED;
+    }
     return CLI_EXIT_OK;
 }
 

@@ -21,6 +21,10 @@ int run_targets() {
                     static_cast<unsigned>(t.image_addr), static_cast<unsigned>(t.sync_code),
                     t.firmware_file);
     }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "cannot write the target list to standard output\n");
+        return CLI_EXIT_FAILED;
+    }
     return CLI_EXIT_OK;
 }
 

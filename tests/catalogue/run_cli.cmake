@@ -1,11 +1,18 @@
 # Runs orvane-cli once and compares its exit code and outputs.
 #   cmake -DCLI=<program> -DARGS=<arguments separated by |> -DRC=<exit code>
 #         [-DSTDOUT=<exact text>] [-DSTDOUT_REGEX=<regex>] [-DSTDOUT_LINES=<n>]
-#         [-DSTDERR=<exact text>] [-DSTDERR_REGEX=<regex>] -P run_cli.cmake
+#         [-DSTDERR=<exact text>] [-DSTDERR_REGEX=<regex>]
+#         [-DOUTPUT_FILE=<file that takes standard output>] -P run_cli.cmake
 # In the expected texts "<LF>" stands for a line feed.
 string(REPLACE "|" ";" _args "${ARGS}")
-execute_process(COMMAND ${CLI} ${_args}
-  RESULT_VARIABLE _rc OUTPUT_VARIABLE _out ERROR_VARIABLE _err)
+if(DEFINED OUTPUT_FILE)
+  execute_process(COMMAND ${CLI} ${_args}
+    RESULT_VARIABLE _rc OUTPUT_FILE ${OUTPUT_FILE} ERROR_VARIABLE _err)
+  set(_out "")
+else()
+  execute_process(COMMAND ${CLI} ${_args}
+    RESULT_VARIABLE _rc OUTPUT_VARIABLE _out ERROR_VARIABLE _err)
+endif()
 
 set(_failed "")
 macro(expect_text stream actual)
