@@ -165,6 +165,16 @@ TEST_F(Win32Dialog, OpensInItsStartStateWithEveryControlOfTheTemplate) {
         EXPECT_TRUE(Win32Driver::wait([&] { return d.text(IDC_ADDR) == u"A"; }, 10000));
         EXPECT_TRUE(d.window_open());
 
+        // Tab from the TARGET list walks the controls in creation order,
+        // passing over labels and group boxes.
+        d.send(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(d.item(IDC_TARGET)), TRUE);
+        for (int id : {IDC_DDR_DENSITY, IDC_ARM_SPEED, IDC_LOAD_SCRIPT, IDC_SCRIPT_PATH, IDC_OUTPUT}) {
+            HWND from = d.focus();
+            PostMessageW(from, WM_KEYDOWN, VK_TAB, 0);
+            EXPECT_TRUE(Win32Driver::wait([&] { return d.focus() != from; }, 10000));
+            EXPECT_EQ(d.focus(), d.item(id)) << "expected " << id << ", focus on " << GetDlgCtrlID(d.focus());
+        }
+
         // Esc closes it.
         PostMessageW(d.item(IDC_ADDR), WM_KEYDOWN, VK_ESCAPE, 0);
         EXPECT_TRUE(Win32Driver::wait([&] { return !d.window_open(); }, 10000));
