@@ -226,6 +226,20 @@ TEST_F(Win32Dialog, SessionOnTheSimulatedBoard) {
     run_driven(host, dlg, [&](Win32Driver& d) {
         d.set_text(IDC_SCRIPT_PATH, ws.script());
         d.set_text(IDC_DDR_FREQ, u"abc");
+        // Settings chosen in the lists reach the firmware in the sync packet.
+        d.send(d.item(IDC_DDR_CS), CB_SETCURSEL, 1);
+        d.send(d.item(IDC_DDR_CHANNEL), CB_SETCURSEL, 1);
+        // The VDD_ARM_CAP rail to Manual: its step buttons come alive.
+        d.send(d.item(IDC_VDD_ARM_MODE), CB_SETCURSEL, 1);
+        d.send(d.main_window(), WM_COMMAND, MAKEWPARAM(IDC_VDD_ARM_MODE, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(d.item(IDC_VDD_ARM_MODE)));
+        EXPECT_TRUE(d.enabled(IDC_VDD_ARM_DOWN));
+        EXPECT_TRUE(d.enabled(IDC_VDD_ARM_UP));
+        EXPECT_FALSE(d.enabled(IDC_VDD_SOC_UP));
+        const std::u16string manual = d.text(IDC_VDD_ARM);
+        EXPECT_NE(narrow(manual), "auto");
+        d.click(IDC_VDD_ARM_UP);
+        EXPECT_NE(d.text(IDC_VDD_ARM), manual);
 
         // Download reads the fields first: the refused integer shows its box.
         d.post_click(IDC_DOWNLOAD);
@@ -258,6 +272,7 @@ TEST_F(Win32Dialog, SessionOnTheSimulatedBoard) {
         EXPECT_TRUE(Win32Driver::wait([&] { return d.text(IDC_OUTPUT).find(u"Ready.") != std::u16string::npos; },
                                       10000));
         EXPECT_NE(d.text(IDC_OUTPUT).find(u"Die temperature 41 \u00b0C"), std::u16string::npos);
+        EXPECT_NE(d.text(IDC_OUTPUT).find(u"CS ALL, channel 1\r\n"), std::u16string::npos);
         for (int id : kCommandButtons) EXPECT_TRUE(d.enabled(id)) << id;
         EXPECT_FALSE(d.enabled(IDC_SAVE_CALIBRATION));
 
