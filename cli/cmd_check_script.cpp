@@ -46,7 +46,11 @@ int run_check_script(const CheckScriptOptions& opt) {
         std::fprintf(stderr, "cannot read '%s': it is a directory\n", opt.file.c_str());
         return CLI_EXIT_USAGE;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(opt.file.c_str(), "r"));
+    // Binary mode: the reader drops the CR of a CR LF line end itself, so the
+    // items are the same as in text mode, but a Ctrl-Z byte does not end the
+    // file early as Windows text mode would, silently dropping the writes
+    // after it.
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(opt.file.c_str(), "rb"));
     if (!file) {
         std::fprintf(stderr, "cannot open '%s': %s\n", opt.file.c_str(), std::strerror(errno));
         return CLI_EXIT_USAGE;

@@ -50,10 +50,10 @@ inline std::FILE* open_unreadable(const fs::path& path) {
 #endif
 }
 
-enum class Open { for_reading, unreadable };
+enum class Open { for_reading, binary, unreadable };
 
-// Writes `bytes` exactly (binary) and opens the file with mode "r", or as a
-// stream whose reads fail.
+// Writes `bytes` exactly (binary) and opens the file with mode "r" (or "rb"),
+// or as a stream whose reads fail.
 class ScriptFile {
 public:
     explicit ScriptFile(std::string_view bytes, Open how = Open::for_reading) {
@@ -65,7 +65,10 @@ public:
             std::ofstream out(path_, std::ios::binary | std::ios::trunc);
             out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         }
-        file_ = how == Open::for_reading ? std::fopen(path_.string().c_str(), "r") : open_unreadable(path_);
+        if (how == Open::unreadable)
+            file_ = open_unreadable(path_);
+        else
+            file_ = std::fopen(path_.string().c_str(), how == Open::binary ? "rb" : "r");
     }
     ScriptFile(const ScriptFile&) = delete;
     ScriptFile& operator=(const ScriptFile&) = delete;
@@ -110,8 +113,9 @@ inline ReadResult read_file(std::FILE* file, ScriptFormat format, int capacity) 
 }
 
 // Writes `text` to a file and reads it back with the reader of `format`.
-inline ReadResult read_text(std::string_view text, ScriptFormat format, int capacity = 1024) {
-    ScriptFile file(text);
+inline ReadResult read_text(std::string_view text, ScriptFormat format, int capacity = 1024,
+                            Open how = Open::for_reading) {
+    ScriptFile file(text, how);
     EXPECT_NE(file.get(), nullptr);
     if (file.get() == nullptr) return {};
     return read_file(file.get(), format, capacity);
