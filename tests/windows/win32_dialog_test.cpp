@@ -182,6 +182,80 @@ TEST_F(Win32Dialog, OpensInItsStartStateWithEveryControlOfTheTemplate) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
+// A dialog on the main window's template whose Download handler sleeps on
+// the clock, as the real Download does, until the driver has sent its
+// messages; it records which of them reached it, and when.
+class SleepingHandlerDialog final : public CDialogEx {
+public:
+    SleepingHandlerDialog(DialogHost* host, Clock* clock) : CDialogEx(IDD_ORVANE_DIALOG, host), clock_(clock) {}
+
+    std::atomic<bool> sleeping{false};
+    std::atomic<bool> driver_done{false};
+    std::atomic<int> statuses{0};
+    std::vector<std::string> events;  // window thread only
+
+    void OnDownload() {
+        InvalidateRect(Host() ? static_cast<Win32Host*>(Host())->window() : nullptr, nullptr, TRUE);
+        in_handler_ = true;
+        sleeping = true;
+        for (int i = 0; i < 400 && !driver_done; ++i) clock_->sleep_for(25);
+        clock_->sleep_for(100);
+        sleeping = false;
+        in_handler_ = false;
+    }
+    void OnLoadScript() { events.push_back(in_handler_ ? "load-script in handler" : "load-script"); }
+    void OnPaint() {
+        if (in_handler_ && (events.empty() || events.back() != "paint in handler")) events.push_back("paint in handler");
+        Default();
+    }
+    std::intptr_t OnFlush(std::uintptr_t, std::intptr_t) {
+        events.push_back(in_handler_ ? "flush in handler" : "flush after");
+        return 0;
+    }
+    std::intptr_t OnStatus(std::uintptr_t code, std::intptr_t) {
+        events.push_back((in_handler_ ? "status in handler " : "status after ") + std::to_string(code));
+        ++statuses;
+        return 0;
+    }
+
+protected:
+    std::span<const MessageMapEntry> GetMessageMap() const override {
+        static constexpr MessageMapEntry kMap[] = {
+            on_notify<&SleepingHandlerDialog::OnDownload>(DLG_BN_CLICKED, IDC_DOWNLOAD),
+            on_notify<&SleepingHandlerDialog::OnLoadScript>(DLG_BN_CLICKED, IDC_LOAD_SCRIPT),
+            on_plain_message<&SleepingHandlerDialog::OnPaint>(DLG_WM_PAINT),
+            on_message<&SleepingHandlerDialog::OnFlush>(WM_OUTPUT_FLUSH),
+            on_message<&SleepingHandlerDialog::OnStatus>(WM_TARGET_STATUS),
+        };
+        return kMap;
+    }
+
+private:
+    Clock* clock_;
+    bool in_handler_ = false;
+};
+
+TEST_F(Win32Dialog, AHandlersSleepPaintsAndTakesPostedOutputButNoInputAndNoStatus) {
+    SleepingHandlerDialog dlg(&host, &clock);
+    run_driven(host, dlg, [&](Win32Driver& d) {
+        d.post_click(IDC_DOWNLOAD);
+        ASSERT_TRUE(Win32Driver::wait([&] { return dlg.sleeping.load(); }, 10000));
+        PostMessageW(d.main_window(), WM_TARGET_STATUS, 4, 0);
+        PostMessageW(d.main_window(), WM_OUTPUT_FLUSH, 0, 0);
+        PostMessageW(d.item(IDC_ADDR), WM_CHAR, L'7', 0);
+        d.post_click(IDC_LOAD_SCRIPT);
+        // Sent messages are answered during the sleep.
+        d.set_text(IDC_DATA, u"sent");
+        EXPECT_EQ(narrow(d.text(IDC_DATA)), "sent");
+        EXPECT_TRUE(dlg.sleeping.load());
+        dlg.driver_done = true;
+        EXPECT_TRUE(Win32Driver::wait([&] { return dlg.statuses.load() == 1; }, 10000));
+        EXPECT_EQ(narrow(d.text(IDC_ADDR)), "");
+    });
+    const std::vector<std::string> want = {"paint in handler", "flush in handler", "status after 4"};
+    EXPECT_EQ(dlg.events, want);
+}
+
 TEST_F(Win32Dialog, LoadInitScriptCancelledChangesNothingAndAChosenFileIsShown) {
     Workspace ws;
     COrvaneDlg dlg(&host, &clock);
