@@ -82,7 +82,10 @@ void COrvaneDlg::OnBnClickedDownload() {
     int count = static_cast<int>(target.dcd_capacity);
     if (count > DCD_LIST_CAPACITY) count = DCD_LIST_CAPACITY;
     {
-        FilePtr script(std::fopen(utf16_to_utf8(std::u16string_view(m_strScriptPath)).c_str(), "r"));
+        // Binary mode: the readers drop the CR of a CR LF themselves, and a
+        // Ctrl-Z byte, which text mode on Windows takes as the end of the
+        // file, can not silently cut off the register writes after it.
+        FilePtr script(std::fopen(utf16_to_utf8(std::u16string_view(m_strScriptPath)).c_str(), "rb"));
         if (!script) return fail(u"ERROR: can not open script file\r\n");
         const int result = target.script_format == SCRIPT_MEMORY
                                ? parse_memory_script(script.get(), items.data(), &count)

@@ -228,3 +228,21 @@ TEST_F(SimSession, UnpluggedBoardFailsTheNextCommandAndTheLinkStays) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SimSession, EveryRegisterWriteOfTheScriptReachesTheBoard) {
+    // CR LF line ends, and a Ctrl-Z byte in a comment, which a text-mode
+    // read on Windows would take as the end of the file.
+    write_file("crlf.inc",
+               "setmem /32 0x020E0000 = 0x00000001\r\n"
+               "// end of part one \x1a\r\n"
+               "setmem /32 0x021B0000 = 0x00000800\r\n");
+    start();
+    EXPECT_EQ(download(u"crlf.inc"), "");
+    const SimBoardRecord r = board().record(0);
+    ASSERT_EQ(r.register_writes.size(), 2u);
+    EXPECT_EQ(r.register_writes[1].value, 0x800u);
+}
+
+}  // namespace
