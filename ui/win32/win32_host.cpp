@@ -1,7 +1,5 @@
 #include "ui/win32/win32_host.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <vector>
 
