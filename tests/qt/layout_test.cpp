@@ -31,7 +31,7 @@ QString caption_of(QWidget* w) {
 
 }  // namespace
 
-TEST(DialogUnits, ConversionRoundsAsWindowsDoes) {
+TEST(QtDialogUnits, ConversionRoundsAsWindowsDoes) {
     const DialogUnits u(8, 15);
     EXPECT_EQ(u.x(365), 730);
     EXPECT_EQ(u.y(319), 598);   // 598.125
@@ -43,7 +43,7 @@ TEST(DialogUnits, ConversionRoundsAsWindowsDoes) {
     EXPECT_EQ(points_to_pixels(10, 120), 17);
 }
 
-TEST(DialogUnits, TemplateFontIsLiberationSansAt13Px) {
+TEST(QtDialogUnits, TemplateFontIsLiberationSansAt13Px) {
     if (!liberation_sans()) GTEST_SKIP() << "fonts-liberation2 is not installed";
     const QFont font = template_font(main_window_template());
     EXPECT_EQ(font.pixelSize(), points_to_pixels(10, QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
@@ -53,9 +53,9 @@ TEST(DialogUnits, TemplateFontIsLiberationSansAt13Px) {
     EXPECT_EQ(u.base_y(), 15);
 }
 
-using Layout = QtDialogTest;
+using QtLayout = QtDialogTest;
 
-TEST_F(Layout, FrameCaptionSizeAndIcon) {
+TEST_F(QtLayout, FrameCaptionSizeAndIcon) {
     QWidget* win = host.window();
     EXPECT_EQ(win->windowTitle(), QStringLiteral("Brenlow DDR Test Tool"));
     const DialogUnits& u = host.units();
@@ -73,7 +73,7 @@ TEST_F(Layout, FrameCaptionSizeAndIcon) {
     EXPECT_FALSE(win->windowIcon().isNull());
 }
 
-TEST_F(Layout, EveryControlAtItsPlaceWithItsCaption) {
+TEST_F(QtLayout, EveryControlAtItsPlaceWithItsCaption) {
     const DialogTemplate& tmpl = main_window_template();
     const auto& widgets = host.widgets_in_table_order();
     ASSERT_EQ(widgets.size(), tmpl.controls.size());
@@ -120,7 +120,7 @@ TEST_F(Layout, EveryControlAtItsPlaceWithItsCaption) {
     EXPECT_EQ(host.unknown_id_calls(), 0);
 }
 
-TEST_F(Layout, GroupBoxesAreBeneathTheirControls) {
+TEST_F(QtLayout, GroupBoxesAreBeneathTheirControls) {
     const QObjectList& stack = host.window()->children();  // bottom to top
     int last_group = -1, first_other = static_cast<int>(stack.size());
     for (int i = 0; i < static_cast<int>(stack.size()); ++i) {
@@ -133,11 +133,11 @@ TEST_F(Layout, GroupBoxesAreBeneathTheirControls) {
     }
     EXPECT_LT(last_group, first_other);
     // A click inside a frame reaches the control, not the frame.
-    QWidget* calibration = host.widget(IDC_SAVE_STRESS);
-    EXPECT_EQ(host.window()->childAt(calibration->geometry().center()), calibration);
+    QWidget* save = host.widget(IDC_SAVE_STRESS);
+    EXPECT_EQ(host.window()->childAt(save->geometry().center()), save);
 }
 
-TEST_F(Layout, OutputPaneScrollsInsteadOfWrapping) {
+TEST_F(QtLayout, OutputPaneScrollsInsteadOfWrapping) {
     auto* pane = w<QPlainTextEdit>(IDC_OUTPUT);
     ASSERT_TRUE(pane);
     EXPECT_EQ(pane->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -149,7 +149,7 @@ TEST_F(Layout, OutputPaneScrollsInsteadOfWrapping) {
     EXPECT_GT(pane->horizontalScrollBar()->maximum(), 0);
 }
 
-TEST_F(Layout, TabWalksTheTableSkippingDisabledControls) {
+TEST_F(QtLayout, TabWalksTheTableSkippingDisabledControls) {
     QWidget* win = host.window();
     win->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(win));
@@ -166,7 +166,7 @@ TEST_F(Layout, TabWalksTheTableSkippingDisabledControls) {
     EXPECT_EQ(seen, expected);
 }
 
-TEST_F(Layout, ScreenshotOfTheStartState) {
+TEST_F(QtLayout, ScreenshotOfTheStartState) {
     const QImage shot = host.window()->grab().toImage();
     EXPECT_EQ(shot.size(), host.window()->size() * host.window()->devicePixelRatio());
     EXPECT_TRUE(shot.save(QStringLiteral(ORVANE_BINARY_DIR "/tests/qt/orvane-start.png")));
