@@ -111,7 +111,10 @@ TEST_F(HostileHidraw, DiscoverySkipsBrokenDescriptorsAndFindsTheGoodBoardAfterTh
         {"report longer than 65535 bytes", input_bytes(4, 65535) + output_bytes(2, 64)},
         {"no input report", output_bytes(2, 64)},
         {"no output report", input_bytes(4, 64)},
+        {"input report of 1 byte (its ID only)", input_bytes(4, 0) + output_bytes(2, 64)},
+        {"input report of 2 bytes", input_bytes(4, 1) + output_bytes(2, 64)},
         {"input too short for a reply word", input_bytes(4, 3) + output_bytes(2, 64)},
+        {"output report of 1 byte (its ID only)", input_bytes(4, 64) + output_bytes(2, 0)},
         {"empty", {}},
     };
     for (const auto& c : cases) {
