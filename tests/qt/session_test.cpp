@@ -12,7 +12,6 @@
 
 #include "qt_fixture.h"
 
-#ifdef ORVANE_HAVE_SIM
 #include "catalogue/target_catalogue.h"
 #include "sim/sim_board.h"
 #include "usb/hid_link.h"
@@ -116,11 +115,3 @@ TEST(QtSession, DownloadShowsItsProgressThenACalibrationRuns) {
     }
     hid_link().backend = nullptr;
 }
-
-#else
-
-TEST(QtSession, DownloadShowsItsProgressThenACalibrationRuns) {
-    GTEST_SKIP() << "the simulated board is not part of this build";
-}
-
-#endif

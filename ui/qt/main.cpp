@@ -14,9 +14,7 @@
 #include "usb/hid_link.h"
 #include "usb/linux/hidraw_backend.h"
 #include "usb/real_clock.h"
-#ifdef ORVANE_HAVE_SIM
 #include "sim/sim_board.h"
-#endif
 
 namespace {
 
@@ -34,9 +32,7 @@ void usage(std::FILE* out) {
                  "                          every target, in real time\n"
                  "  -h, --help              show this help\n"
                  "  --version               show the version\n");
-#ifdef ORVANE_HAVE_SIM
     std::fprintf(out, "\nScenarios (comma-separated):\n%s", sim_scenario_help());
-#endif
 }
 
 }  // namespace
@@ -62,7 +58,6 @@ int main(int argc, char** argv) {
             scenarios = a + 11;
         }
     }
-#ifdef ORVANE_HAVE_SIM
     SimScenarios sim_settings;
     if (simulate) {
         std::string error;
@@ -71,12 +66,6 @@ int main(int argc, char** argv) {
             return EXIT_USAGE;
         }
     }
-#else
-    if (simulate) {
-        std::fprintf(stderr, "orvane: the simulated board is not part of this build\n");
-        return EXIT_USAGE;
-    }
-#endif
 
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     for (int i = 1; i < argc; ++i) {
@@ -93,9 +82,7 @@ int main(int argc, char** argv) {
 
     RealClock clock;
     std::unique_ptr<HidBackend> backend;
-#ifdef ORVANE_HAVE_SIM
     if (simulate) backend = std::make_unique<SimBoard>(clock, usb_vendor_id(), sim_settings);
-#endif
     if (!backend) backend = std::make_unique<HidrawBackend>();
     hid_link().backend = backend.get();
     hid_link().vendor_id = usb_vendor_id();
