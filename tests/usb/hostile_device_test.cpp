@@ -5,6 +5,7 @@
 // Download enabled, and a following Download on a good board works.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <deque>
@@ -250,6 +251,29 @@ TEST_F(HostileDevice, FirmwareThatFloodsTheLinkCanBeStoppedAndLosesNothing) {
     }
     EXPECT_EQ(static_cast<long>(lines.size() + dlg().codes.size()), total);
     for (int code : dlg().codes) EXPECT_EQ(code, 3);
+}
+
+TEST_F(HostileDevice, WindowClosedDuringAFloodStopsTheLoopAndClosesTheDevice) {
+    start();
+    FloodBackend flood;
+    hid_link().backend = &flood;
+    ASSERT_EQ(hid_find_device(target_profile(0).usb_pid, nullptr), 1);
+    ASSERT_EQ(hid_open_device(), 1);
+    dlg().m_bLinkUp = 1;
+    ASSERT_TRUE(receive_thread_start(dlg()));
+    while (flood.sent.load() < 5000) host.run_pending();
+    host.press_escape();
+    EXPECT_TRUE(host.ended());
+    EXPECT_FALSE(dlg().m_receiveThread.joinable());
+    EXPECT_FALSE(hid_link().device);
+    const long sent = flood.sent.load();
+    EXPECT_EQ(flood.sent.load(), sent) << "nothing reads after the close";
+    // Everything the loop took before the close reached the pane, and its
+    // status codes are still in the window's queue in order.
+    host.run_pending();
+    const std::string text = pane();
+    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    EXPECT_EQ(static_cast<long>(lines + dlg().codes.size()), sent);
 }
 
 }  // namespace
