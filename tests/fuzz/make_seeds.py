@@ -103,6 +103,15 @@ def receive(trace):
         write(t, "sim-%02d" % (i // 8), length + b"".join(record(r) for r in reports[i:i + 8]))
 
 
+def text_convert():
+    t = "fuzz_text_convert"
+    write(t, "ascii", b"DDR calibration at 400 MHz\r\n")
+    write(t, "degree-and-plusminus", "Die temperature 41 \u00b0C, window \u00b13")
+    write(t, "four-byte", "ok \u2713 \U0001d11e")
+    write(t, "ill-formed", b"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xE2\x82")
+    write(t, "utf16-surrogates", "\U0001d11ex".encode("utf-16-le") + b"\x00\xD8A\x00")
+
+
 def cli_args():
     t = "fuzz_cli_args"
     lines = [
@@ -126,4 +135,5 @@ if __name__ == "__main__":
     hex_numbers()
     descriptors()
     receive(sys.argv[1] if len(sys.argv) > 1 else None)
+    text_convert()
     cli_args()
