@@ -7,9 +7,8 @@
 //
 //   fault_matrix            every case; a table, then "N passed, M failed"
 //   fault_matrix -v         also the passing cases
-#include <unistd.h>
-
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
