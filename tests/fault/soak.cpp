@@ -284,8 +284,13 @@ int main(int argc, char** argv) {
         std::uint64_t bytes = 0;
         const bool ok = soak_round(reports, growth, bytes);
         failed += ok ? 0 : 1;
-        std::printf("round %ld: %ld text reports, %llu bytes in the pane and the log, peak memory +%ld MiB: %s\n",
-                    round, reports, static_cast<unsigned long long>(bytes), growth >> 20, ok ? "ok" : "FAILED");
+#if !defined(ORVANE_SOAK_NO_MEMORY_CHECK)
+        const std::string memory = "peak memory +" + std::to_string(growth >> 20) + " MiB";
+#else
+        const std::string memory = "memory not measured under the sanitizers";
+#endif
+        std::printf("round %ld: %ld text reports, %llu bytes in the pane and the log, %s: %s\n", round, reports,
+                    static_cast<unsigned long long>(bytes), memory.c_str(), ok ? "ok" : "FAILED");
         std::fflush(stdout);
     }
     std::printf("%ld passed, %d failed\n", rounds - failed, failed);
