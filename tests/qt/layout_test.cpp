@@ -1,4 +1,4 @@
-// The main window on Qt as Part 4.4 lays it out: every control of the table
+// The main window on Qt as the control table lays it out: every control of the table
 // at its place in dialog units of the template's font, group boxes beneath,
 // tab order, frame, captions.
 #include <QCheckBox>
