@@ -18,6 +18,7 @@
 #include "cli/commands.h"
 #include "cli/trace_backend.h"
 #include "ui/headless/headless_host.h"
+#include "ui/headless/status_recording_dlg.h"
 #include "ui/orvane_dlg.h"
 #include "ui/text_convert.h"
 #include "usb/hid_link.h"
@@ -45,42 +46,6 @@ struct RunOptions {
     std::string scenarios;
     // Actions in command-line order: option name and its value.
     std::vector<std::pair<std::string, std::string>> actions;
-};
-
-// The dialog with one hook: every status code the window handles is counted
-// (and traced with the button states after the handler).
-class CliDialog final : public COrvaneDlg {
-public:
-    CliDialog(HeadlessHost* host, Clock* clock, TraceLog* trace)
-        : COrvaneDlg(host, clock), host_(host), trace_(trace) {
-        for (const MessageMapEntry& e : COrvaneDlg::GetMessageMap()) {
-            map_.push_back(e);
-            if (e.message == WM_TARGET_STATUS) map_.back().handler = &CliDialog::Status;
-        }
-    }
-    int statuses = 0;
-    int last_status = -1;
-
-protected:
-    std::span<const MessageMapEntry> GetMessageMap() const override { return map_; }
-
-private:
-    static std::intptr_t Status(CDialogEx& d, std::uintptr_t w, std::intptr_t l) {
-        auto& self = static_cast<CliDialog&>(d);
-        self.OnTargetStatus(w, l);
-        ++self.statuses;
-        self.last_status = static_cast<int>(w & 0xFF);
-        if (self.trace_) {
-            std::string line = "STATUS " + std::to_string(self.last_status) + " BUTTONS";
-            for (int id : kTraceButtons)
-                line += " " + std::to_string(id) + "=" + (self.host_->control(id).enabled ? "on" : "off");
-            self.trace_->line(line);
-        }
-        return 0;
-    }
-    HeadlessHost* host_;
-    TraceLog* trace_;
-    std::vector<MessageMapEntry> map_;
 };
 
 bool select_row(HeadlessHost& host, int id, const std::string& row) {
@@ -230,7 +195,16 @@ int run_session(const RunOptions& o) {
     PaneEcho echo;
     int status = CLI_EXIT_OK;
     {
-        CliDialog dlg(&host, &clock, trace.get());
+        StatusRecordingDlg dlg(&host, &clock);
+        if (trace) {
+            // Each status code with the button states after its handler.
+            dlg.on_status = [&host, &trace](int code) {
+                std::string line = "STATUS " + std::to_string(code) + " BUTTONS";
+                for (int id : kTraceButtons)
+                    line += " " + std::to_string(id) + "=" + (host.control(id).enabled ? "on" : "off");
+                trace->line(line);
+            };
+        }
         host.set_box_listener([](const RecordedBox& box) {
             std::fprintf(stderr, "[%s] %s\n", cli_utf8(box.caption.c_str()).c_str(),
                          cli_utf8(box.text.c_str()).c_str());
@@ -298,7 +272,7 @@ int run_session(const RunOptions& o) {
                 continue;
             }
             const std::size_t boxes = host.boxes().size();
-            const int before = dlg.statuses;
+            const std::size_t before = dlg.codes.size();
             if (!host.click(button)) {
                 std::fprintf(stderr, "orvane-cli: %s: the button is disabled\n", name.c_str());
                 status = CLI_EXIT_FAILED;
@@ -312,12 +286,12 @@ int run_session(const RunOptions& o) {
                 status = CLI_EXIT_FAILED;
                 continue;
             }
-            if (!host.run_until([&] { return dlg.statuses > before; }, clock, bound)) {
+            if (!host.run_until([&] { return dlg.codes.size() > before; }, clock, bound)) {
                 std::fprintf(stderr, "orvane-cli: %s: no status code from the firmware\n", name.c_str());
                 status = CLI_EXIT_FAILED;
                 continue;
             }
-            const int code = dlg.last_status;
+            const int code = dlg.codes.back();
             const bool failed = (button == IDC_CALIBRATION && code == 2) ||
                                 (button == IDC_STRESS_TEST && code == 5) || code == 0 || code > 10;
             if (failed) status = CLI_EXIT_FAILED;

@@ -22,6 +22,7 @@
 #include "sim/virtual_clock.h"
 #include "ui/headless/headless_host.h"
 #include "ui/orvane_dlg.h"
+#include "ui/headless/status_recording_dlg.h"
 #include "ui/text_convert.h"
 #include "usb/hid_link.h"
 
@@ -31,29 +32,7 @@ inline constexpr int kFaultButtons[] = {IDC_CALIBRATION, IDC_STRESS_TEST,      I
                                         IDC_WRITE,       IDC_SET_VOLTAGE,      IDC_SAVE_CALIBRATION,
                                         IDC_SAVE_STRESS, IDC_DOWNLOAD};
 
-// The dialog with every status code it handles recorded.
-class RecordingDlg final : public COrvaneDlg {
-public:
-    RecordingDlg(DialogHost* host, Clock* clock) : COrvaneDlg(host, clock) {
-        for (const MessageMapEntry& e : COrvaneDlg::GetMessageMap()) {
-            map_.push_back(e);
-            if (e.message == WM_TARGET_STATUS) map_.back().handler = &RecordingDlg::Status;
-        }
-    }
-    std::vector<int> codes;
-
-protected:
-    std::span<const MessageMapEntry> GetMessageMap() const override { return map_; }
-
-private:
-    static std::intptr_t Status(CDialogEx& d, std::uintptr_t w, std::intptr_t l) {
-        auto& self = static_cast<RecordingDlg&>(d);
-        self.OnTargetStatus(w, l);
-        self.codes.push_back(static_cast<int>(w & 0xFF));
-        return 0;
-    }
-    std::vector<MessageMapEntry> map_;
-};
+using RecordingDlg = StatusRecordingDlg;
 
 // A temporary folder that is the current folder while it lives: bin/ with
 // an image per target, log/, and the scripts the cases use.

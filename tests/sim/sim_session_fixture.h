@@ -15,36 +15,13 @@
 #include "sim/sim_board.h"
 #include "sim/virtual_clock.h"
 #include "ui/headless/headless_host.h"
+#include "ui/headless/status_recording_dlg.h"
 #include "ui/orvane_dlg.h"
 #include "ui/text_convert.h"
 #include "usb/hid_link.h"
 
 inline constexpr int kSessionButtons[] = {IDC_CALIBRATION, IDC_STRESS_TEST, IDC_READ,      IDC_WRITE,
                                           IDC_SET_VOLTAGE, IDC_SAVE_CALIBRATION, IDC_SAVE_STRESS, IDC_DOWNLOAD};
-
-// The dialog with every status code it handles recorded.
-class StatusRecordingDlg final : public COrvaneDlg {
-public:
-    StatusRecordingDlg(DialogHost* host, Clock* clock) : COrvaneDlg(host, clock) {
-        for (const MessageMapEntry& e : COrvaneDlg::GetMessageMap()) {
-            map_.push_back(e);
-            if (e.message == WM_TARGET_STATUS) map_.back().handler = &StatusRecordingDlg::Status;
-        }
-    }
-    std::vector<int> codes;
-
-protected:
-    std::span<const MessageMapEntry> GetMessageMap() const override { return map_; }
-
-private:
-    static std::intptr_t Status(CDialogEx& d, std::uintptr_t w, std::intptr_t l) {
-        auto& self = static_cast<StatusRecordingDlg&>(d);
-        self.OnTargetStatus(w, l);
-        self.codes.push_back(static_cast<int>(w & 0xFF));
-        return 0;
-    }
-    std::vector<MessageMapEntry> map_;
-};
 
 class SimSession : public ::testing::Test {
 protected:
