@@ -19,3 +19,7 @@ using CommandRun = std::function<int()>;
 void cmd_targets_add(CLI::App& app, CommandRun* run);
 void cmd_check_script_add(CLI::App& app, CommandRun* run);
 void cmd_run_add(CLI::App& app, CommandRun* run);
+
+// Every command above, with exactly one to be chosen: the whole parser of
+// orvane-cli.
+void cli_add_commands(CLI::App& app, CommandRun* run);

@@ -8,12 +8,8 @@
 
 int main(int argc, char** argv) {
     CLI::App app{"Orvane: DDR bring-up and test of KT-series boards over USB", "orvane-cli"};
-    app.require_subcommand(1);
-
     CommandRun run;
-    cmd_targets_add(app, &run);
-    cmd_check_script_add(app, &run);
-    cmd_run_add(app, &run);
+    cli_add_commands(app, &run);
 
     try {
         app.parse(argc, argv);

@@ -52,11 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     argv.push_back(nullptr);
 
     CLI::App app{"Orvane: DDR bring-up and test of KT-series boards over USB", "orvane-cli"};
-    app.require_subcommand(1);
     CommandRun run;
-    cmd_targets_add(app, &run);
-    cmd_check_script_add(app, &run);
-    cmd_run_add(app, &run);
+    cli_add_commands(app, &run);
     bool parsed = false;
     try {
         app.parse(static_cast<int>(args.size()), argv.data());
