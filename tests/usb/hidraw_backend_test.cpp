@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 
+#include "tests/usb/fake_hidraw_tree.h"
 #include "usb/hid_link.h"
 #include "usb/linux/hidraw_sysfs.h"
 #include "usb/rom_commands.h"
@@ -19,81 +20,34 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint16_t VID = 0x1209;
 constexpr std::uint16_t PID = 0x0003;
 
-// ID 1 output 16, ID 2 output 1024, ID 3 input 4, ID 4 input 64.
-const Bytes BOARD = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95, 0x10,
-                     0x09, 0x01, 0x91, 0x02, 0x85, 0x02, 0x96, 0x00, 0x04, 0x09, 0x01, 0x91, 0x02,
-                     0x85, 0x03, 0x95, 0x04, 0x09, 0x01, 0x81, 0x02, 0x85, 0x04, 0x95, 0x40, 0x09,
-                     0x01, 0x81, 0x02, 0xC0};
 // No report IDs: 8 bytes in, 8 bytes out.
 const Bytes BARE = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x08,
                     0x09, 0x01, 0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
 
 class HidrawTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/orvane-hidraw-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        config_.sysfs_root = (root_ / "sys").string();
-        config_.dev_root = (root_ / "dev").string();
-        config_.opener = [this](const std::string& path) {
-            auto it = nodes_.find(path);
-            return it == nodes_.end() ? -1 : ::dup(it->second);
-        };
-    }
     void TearDown() override {
         hid_close_device();
         hid_link().backend = nullptr;
         hid_link().device_path.reset();
-        for (auto& [path, fd] : nodes_) ::close(fd);
-        for (int fd : peers_) ::close(fd);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
-    // A sysfs entry hidrawN; with a node, returns the board's end of its socket pair.
-    int add_node(unsigned n, const std::string& uevent, const Bytes* descriptor, bool with_node = true) {
-        const fs::path device = fs::path(config_.sysfs_root) / ("hidraw" + std::to_string(n)) / "device";
-        fs::create_directories(device);
-        std::ofstream(device / "uevent") << uevent;
-        if (descriptor != nullptr) {
-            std::ofstream out(device / "report_descriptor", std::ios::binary);
-            out.write(reinterpret_cast<const char*>(descriptor->data()),
-                      static_cast<std::streamsize>(descriptor->size()));
-        }
-        if (!with_node) return -1;
-        int pair[2];
-        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, pair), 0);
-        nodes_[config_.dev_root + "/hidraw" + std::to_string(n)] = pair[0];
-        peers_.push_back(pair[1]);
-        return pair[1];
+    int add_node(unsigned n, const std::string& uevent_text, const Bytes* descriptor, bool with_node = true) {
+        return tree_.add_node(n, uevent_text, descriptor, with_node);
     }
-    static std::string uevent(std::uint16_t vid, std::uint16_t pid) {
-        char text[128];
-        std::snprintf(text, sizeof text, "DRIVER=hid-generic\nHID_ID=0003:%08X:%08X\nHID_NAME=Board\n", vid, pid);
-        return text;
-    }
-    std::string node_path(unsigned n) const { return config_.dev_root + "/hidraw" + std::to_string(n); }
+    static std::string uevent(std::uint16_t vid, std::uint16_t pid) { return FakeHidrawTree::uevent(vid, pid); }
+    std::string node_path(unsigned n) const { return tree_.node_path(n); }
+    static Bytes receive(int fd) { return FakeHidrawTree::receive(fd); }
+    static void send_report(int fd, const Bytes& report) { FakeHidrawTree::send_report(fd, report); }
 
-    static Bytes receive(int fd) {
-        Bytes buffer(4096);
-        const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
-        buffer.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
-        return buffer;
-    }
-    static void send_report(int fd, const Bytes& report) {
-        ASSERT_EQ(::send(fd, report.data(), report.size(), 0), static_cast<ssize_t>(report.size()));
-    }
-
-    fs::path root_;
-    HidrawConfig config_;
-    std::map<std::string, int> nodes_;
-    std::vector<int> peers_;
+    FakeHidrawTree tree_;
+    fs::path& root_ = tree_.root;
+    HidrawConfig& config_ = tree_.config;
+    std::map<std::string, int>& nodes_ = tree_.nodes;
 };
 
 TEST(HidrawSysfs, UeventAndNodeNames) {

@@ -13,36 +13,24 @@
 #include <map>
 #include <vector>
 
+#include "tests/usb/fake_hidraw_tree.h"
 #include "usb/hid_link.h"
 #include "usb/linux/hidraw_backend.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint16_t VID = 0x1209;
 constexpr std::uint16_t PID = 0x0003;
 
-// ID 1 output 16, ID 2 output 1024, ID 3 input 4, ID 4 input 64.
-const Bytes BOARD = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95, 0x10,
-                     0x09, 0x01, 0x91, 0x02, 0x85, 0x02, 0x96, 0x00, 0x04, 0x09, 0x01, 0x91, 0x02,
-                     0x85, 0x03, 0x95, 0x04, 0x09, 0x01, 0x81, 0x02, 0x85, 0x04, 0x95, 0x40, 0x09,
-                     0x01, 0x81, 0x02, 0xC0};
-
 class HostileHidraw : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/orvane-hostile-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        config_.sysfs_root = (root_ / "sys").string();
-        config_.dev_root = (root_ / "dev").string();
-        config_.opener = [this](const std::string& path) {
-            auto it = nodes_.find(path);
-            return it == nodes_.end() ? -1 : ::dup(it->second);
-        };
-        backend_ = std::make_unique<HidrawBackend>(config_);
+        // A fresh tree each time: the case tables call TearDown and SetUp
+        // between their cases.
+        tree_ = std::make_unique<FakeHidrawTree>();
+        backend_ = std::make_unique<HidrawBackend>(tree_->config);
         hid_link().backend = backend_.get();
         hid_link().vendor_id = VID;
     }
@@ -50,40 +38,24 @@ protected:
         hid_close_device();
         hid_link().backend = nullptr;
         hid_link().device_path.reset();
-        for (auto& [path, fd] : nodes_) ::close(fd);
-        for (int fd : peers_) ::close(fd);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
+        backend_.reset();
+        tree_.reset();
     }
 
-    // hidrawN with our IDs and this descriptor; the board's end of its node.
+    // hidrawN with our IDs and this descriptor, with socket buffers large
+    // enough for 65535-byte reports; the board's end of its node.
     int add_node(unsigned n, const Bytes& descriptor) {
-        const fs::path device = fs::path(config_.sysfs_root) / ("hidraw" + std::to_string(n)) / "device";
-        fs::create_directories(device);
-        char uevent[128];
-        std::snprintf(uevent, sizeof uevent, "HID_ID=0003:%08X:%08X\nHID_NAME=Board\n", VID, PID);
-        std::ofstream(device / "uevent") << uevent;
-        std::ofstream out(device / "report_descriptor", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(descriptor.data()), static_cast<std::streamsize>(descriptor.size()));
-        int pair[2];
-        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, pair), 0);
+        const int board = tree_->add_node(n, FakeHidrawTree::uevent(VID, PID), &descriptor);
         int big = 1 << 20;
-        for (int fd : pair) ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &big, sizeof big);
-        nodes_[config_.dev_root + "/hidraw" + std::to_string(n)] = pair[0];
-        peers_.push_back(pair[1]);
-        return pair[1];
+        for (int fd : {board, tree_->nodes[tree_->node_path(n)]})
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &big, sizeof big);
+        return board;
     }
-    std::string node_path(unsigned n) const { return config_.dev_root + "/hidraw" + std::to_string(n); }
+    std::string node_path(unsigned n) const { return tree_->node_path(n); }
+    static void send_report(int fd, const Bytes& report) { FakeHidrawTree::send_report(fd, report); }
 
-    static void send_report(int fd, const Bytes& report) {
-        ASSERT_EQ(::send(fd, report.data(), report.size(), 0), static_cast<ssize_t>(report.size()));
-    }
-
-    fs::path root_;
-    HidrawConfig config_;
+    std::unique_ptr<FakeHidrawTree> tree_;
     std::unique_ptr<HidrawBackend> backend_;
-    std::map<std::string, int> nodes_;
-    std::vector<int> peers_;
 };
 
 // Main items with 8-bit fields: n bytes of input or output under one ID.
