@@ -11,8 +11,11 @@
 namespace {
 
 std::string drawn(const std::vector<std::vector<std::uint8_t>>& reports) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "orvane-image-progress-test.txt").string();
+    // One file per test: ctest runs the tests of this program side by side.
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              (std::string("orvane-image-progress-") +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt"))
+                                 .string();
     std::FILE* f = std::fopen(path.c_str(), "w+b");
     if (f == nullptr) {
         ADD_FAILURE() << "can not write " << path;
